@@ -1,0 +1,4 @@
+#include "Providers.h"
+
+std::map<std::string, std::string> InstalledProviders;
+std::string CurrentProviderKey;
