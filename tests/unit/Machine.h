@@ -27,6 +27,7 @@ protected:
         EXPECT_EQ(fake::OpenKeyCount(), 0) << "key handles left open";
     }
 
+public:
     // The usual layout: both keys, the given providers, and ProviderRegKey
     // set to `active` unless it is null.
     static void Install(const std::vector<std::pair<std::string, std::string>>& providers,
