@@ -215,6 +215,14 @@ void DenyAccess(const std::string& path, REGSAM rights)
     KeyAt(path)->deniedRights |= rights;
 }
 
+RegistryImage Registry()
+{
+    RegistryImage image;
+    for (const auto& [path, key] : S().keys)
+        image[path] = key.values;
+    return image;
+}
+
 const std::vector<Call>& CallLog() { return S().log; }
 
 void FailCall(Call call, int occurrence, LONG code)

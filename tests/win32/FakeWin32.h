@@ -5,6 +5,7 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -34,6 +35,8 @@ struct Value {
     DWORD type;
     std::string data; // the stored bytes, exactly: no terminator is added
 };
+inline bool operator==(const Value& a, const Value& b) { return a.type == b.type && a.data == b.data; }
+inline bool operator!=(const Value& a, const Value& b) { return !(a == b); }
 void CreateKey(const std::string& path);
 void DeleteKey(const std::string& path);
 bool KeyExists(const std::string& path);
@@ -44,6 +47,11 @@ void DeleteValue(const std::string& path, const std::string& name);
 std::optional<Value> GetValue(const std::string& path, const std::string& name);
 // Opening `path` asking for any right in `rights` fails with ERROR_ACCESS_DENIED.
 void DenyAccess(const std::string& path, REGSAM rights);
+// The whole registry: each key (by lower-cased path) with its values in
+// creation order, which is also their enumeration order. For checking that a
+// run changed nothing but what it meant to.
+using RegistryImage = std::map<std::string, std::vector<std::pair<std::string, Value>>>;
+RegistryImage Registry();
 
 // --- Calls ---
 const std::vector<Call>& CallLog();
