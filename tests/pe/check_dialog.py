@@ -50,8 +50,8 @@ CHILD = WS_CHILD | WS_VISIBLE
 CONTROLS = [
     ("OK", BUTTON, 1, "OK", CHILD | BS_DEFPUSHBUTTON | WS_TABSTOP, (123, 69, 50, 14)),
     ("Cancel", BUTTON, 2, "Cancel", CHILD | BS_PUSHBUTTON | WS_TABSTOP, (178, 69, 50, 14)),
-    ("intro text", STATIC, 0xFFFF, INTRO, CHILD | SS_LEFT | WS_GROUP, (7, 7, 215, 26)),
-    ("provider label", STATIC, 0xFFFF, "&Provider:", CHILD | SS_LEFT | WS_GROUP, (7, 38, 29, 8)),
+    ("intro text", STATIC, -1, INTRO, CHILD | SS_LEFT | WS_GROUP, (7, 7, 215, 26)),
+    ("provider label", STATIC, -1, "&Provider:", CHILD | SS_LEFT | WS_GROUP, (7, 38, 29, 8)),
     ("provider list", COMBOBOX, 1001, "", CHILD | CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, (7, 51, 221, 30)),
 ]
 
@@ -83,7 +83,8 @@ def parse(data):
         cursor.align(4)
         item_style, item_ex_style = cursor.take("II")
         item_box = cursor.take("hhhh")
-        item_id = cursor.take("H")
+        # A WORD: IDC_STATIC (-1) is stored as 0xFFFF.
+        item_id = cursor.take("h")
         item_class = cursor.sz_or_ord()
         title = cursor.sz_or_ord()
         extra = cursor.take("H")
@@ -102,7 +103,7 @@ if data is not None:
         header, items = parse(data)
     except ValueError as error:
         failures.append(f"IDD_PROVIDER: {error}")
-        header, items = {}, []
+        finish(arch, f"dialog template IDD_PROVIDER of {path}", failures)
     for field, want in DIALOG:
         expect(failures, f"dialog {field}", want, header.get(field))
     for index in range(max(len(CONTROLS), len(items))):

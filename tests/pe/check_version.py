@@ -82,7 +82,7 @@ if data is not None:
         key, _, fixed, children, _ = read_block(data, 0)
     except (ValueError, UnicodeDecodeError) as error:
         failures.append(f"version block: expected a well-formed block, got {error}")
-        key, fixed, children = None, b"", []
+        finish(arch, f"version block of {path}", failures)
     expect(failures, "root key", "VS_VERSION_INFO", key)
     expect(failures, "size of VS_FIXEDFILEINFO", 52, len(fixed))
     if len(fixed) == 52:
