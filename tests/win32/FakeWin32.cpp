@@ -9,6 +9,7 @@
 #include <cctype>
 #include <cstring>
 #include <map>
+#include <unordered_map>
 #include <utility>
 
 namespace fake {
@@ -30,11 +31,28 @@ std::string Folded(const std::string& text)
 struct Key {
     std::vector<std::pair<std::string, Value>> values; // in creation order
     REGSAM deniedRights = 0;
+    // Folded name -> index in `values`: lookups run once per value, over keys
+    // that may hold thousands of values.
+    std::unordered_map<std::string, size_t> positions;
 
     std::vector<std::pair<std::string, Value>>::iterator Find(const std::string& name)
     {
-        return std::find_if(values.begin(), values.end(),
-                            [&](const auto& v) { return Folded(v.first) == Folded(name); });
+        auto it = positions.find(Folded(name));
+        return it == positions.end() ? values.end() : values.begin() + it->second;
+    }
+
+    void Add(const std::string& name, const Value& value)
+    {
+        positions[Folded(name)] = values.size();
+        values.emplace_back(name, value);
+    }
+
+    void Erase(std::vector<std::pair<std::string, Value>>::iterator it)
+    {
+        values.erase(it);
+        positions.clear();
+        for (size_t i = 0; i < values.size(); ++i)
+            positions[Folded(values[i].first)] = i;
     }
 };
 
@@ -54,6 +72,7 @@ struct State {
     std::map<uintptr_t, OpenKey> handles;
     uintptr_t nextHandle = 0x1000;
     std::vector<Call> log;
+    std::map<Call, int> calls; // how many of each the log holds
     std::vector<Failure> failures;
     std::multimap<Call, std::function<void()>> afterCall;
     std::vector<std::string> debugOutput;
@@ -85,7 +104,7 @@ std::optional<LONG> Enter(Call call)
 {
     State& s = S();
     s.log.push_back(call);
-    int occurrence = static_cast<int>(std::count(s.log.begin(), s.log.end(), call));
+    int occurrence = ++s.calls[call];
     for (const Failure& f : s.failures)
         if (f.call == call && f.occurrence == occurrence)
             return f.code;
@@ -181,7 +200,7 @@ void SetValue(const std::string& path, const std::string& name, DWORD type, cons
     if (it != key.values.end())
         it->second = Value{type, data};
     else
-        key.values.emplace_back(name, Value{type, data});
+        key.Add(name, Value{type, data});
 }
 
 void SetString(const std::string& path, const std::string& name, const std::string& text)
@@ -194,7 +213,7 @@ void DeleteValue(const std::string& path, const std::string& name)
     if (Key* key = KeyAt(path)) {
         auto it = key->Find(name);
         if (it != key->values.end())
-            key->values.erase(it);
+            key->Erase(it);
     }
 }
 

@@ -7,6 +7,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,20 @@ struct Value {
 };
 inline bool operator==(const Value& a, const Value& b) { return a.type == b.type && a.data == b.data; }
 inline bool operator!=(const Value& a, const Value& b) { return !(a == b); }
+// For test failures: the type and the bytes, unprintable ones as \xNN.
+inline std::ostream& operator<<(std::ostream& out, const Value& v)
+{
+    out << "type " << v.type << ", " << v.data.size() << " bytes \"";
+    for (unsigned char c : v.data) {
+        if (c >= 0x20 && c < 0x7f && c != '"' && c != '\\') {
+            out << static_cast<char>(c);
+        } else {
+            const char* digits = "0123456789abcdef";
+            out << "\\x" << digits[c >> 4] << digits[c & 15];
+        }
+    }
+    return out << '"';
+}
 void CreateKey(const std::string& path);
 void DeleteKey(const std::string& path);
 bool KeyExists(const std::string& path);
