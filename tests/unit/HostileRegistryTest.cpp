@@ -248,9 +248,12 @@ TEST_F(HostileRegistry, ContentsThroughTheWholeRun)
         {"ProviderRegKey REG_BINARY of 4,096 bytes cannot be read, so no provider is active",
          Registry({kAlpha}, Active(REG_BINARY, Chars(4096, 'b'))), nullptr, "", kCancel,
          0, {}, fake::Value{REG_BINARY, Chars(4096, 'b')}, {{"Alpha", "KeyA"}}, -1},
+        // Not even the provider whose key its first 255 bytes spell is taken
+        // for the active one: a truncated read is no read.
         {"ProviderRegKey of 256 bytes cannot be read: nothing preselected, Cancel keeps it",
-         Registry({kAlpha}, Active(REG_SZ, Sz(Chars(255, 'k')))), nullptr, "", kCancel,
-         0, {}, Stored(Sz(Chars(255, 'k'))), {{"Alpha", "KeyA"}}, -1},
+         Registry({kAlpha, {"Long", REG_SZ, Chars(255, 'k')}}, Active(REG_SZ, Sz(Chars(255, 'k')))),
+         nullptr, "", kCancel, 0, {}, Stored(Sz(Chars(255, 'k'))),
+         {{"Alpha", "KeyA"}, {"Long", Chars(255, 'k')}}, -1},
         {"ProviderRegKey of 255 bytes with no NUL preselects the provider with that key",
          Registry({kAlpha, {"Long", REG_SZ, Chars(255, 'k')}}, Active(REG_SZ, Chars(255, 'k'))),
          nullptr, "", kOkAsShown, 0, {}, Stored(Sz(Chars(255, 'k'))),
