@@ -19,7 +19,8 @@
 // Input layout (bytes past the end read as 0; a text is a 2-byte
 // little-endian length, then that many bytes or what is left):
 //   flags   bit 0 root key, bit 1 InstalledSCCProviders, bit 2 ProviderRegKey,
-//           bit 3 no tail at all
+//           bit 3 no tail at all, bit 4 root key not writable, bit 5
+//           InstalledSCCProviders not readable, bit 6 root key not readable
 //   [bit 2] type selector, text: ProviderRegKey
 //   count   providers (count % 33), each: type selector, text name, text data
 //   faults  (faults % 5), each: call, occurrence, code selector
@@ -182,6 +183,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         DWORD type = TypeFrom(in.Byte());
         fake::SetValue(kRoot, "ProviderRegKey", type, in.Text());
     }
+    // As for a run without elevation, or a key an installer locked.
+    if (flags & 16)
+        fake::DenyAccess(kRoot, KEY_WRITE);
+    if (flags & 32)
+        fake::DenyAccess(kInstalled, KEY_READ);
+    if (flags & 64)
+        fake::DenyAccess(kRoot, KEY_READ);
     const int providers = in.Byte() % 33;
     for (int i = 0; i < providers; ++i) {
         DWORD type = TypeFrom(in.Byte());
@@ -207,8 +215,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // --- What changes under the program while it reads. Values it may
     // legitimately have read are remembered for the checks below.
     const fake::RegistryImage before = fake::Registry();
-    const bool rootKey = fake::KeyExists(kRoot);
-    const bool installedKey = fake::KeyExists(kInstalled);
+    const bool rootKey = fake::KeyExists(kRoot) && !(flags & 64);
+    const bool installedKey = fake::KeyExists(kInstalled) && !(flags & 32);
+    const bool writable = !(flags & 16);
     std::vector<std::pair<std::string, fake::Value>> everInstalled;
     auto installedNow = [&] {
         auto image = fake::Registry();
@@ -407,19 +416,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             Check(InstalledProviders.count(name) && InstalledProviders.at(name) == key,
                   "provider read whole is missing or has another key", name);
         Check(CurrentProviderKey == current, "active key", CurrentProviderKey);
-        Check(debug == expectedDebug, "debug output of loading");
         std::optional<fake::Value> expectedStored = storedBefore;
         int expectedExit = 0;
         if (clear) {
-            expectedExit = storedBefore ? 0 : 1;
-            expectedStored = std::nullopt;
+            expectedExit = storedBefore && writable ? 0 : 1;
+            if (writable)
+                expectedStored = std::nullopt;
         } else {
-            if (dialog.ok)
+            const int writes = (tailLookup ? 1 : 0) + (dialog.ok ? 1 : 0);
+            if (!writable)
+                expectedDebug.insert(expectedDebug.end(), writes,
+                                     "Kelvora: Couldn't open SCC key for writing\n");
+            else if (dialog.ok)
                 expectedStored = fake::Value{REG_SZ, InstalledProviders.at(dialog.chosen) + '\0'};
             else if (tailLookup)
                 expectedStored = fake::Value{REG_SZ, InstalledProviders.at(tail) + '\0'};
             Check(dialog.opened, "no dialog");
         }
+        Check(debug == expectedDebug, "debug output");
         Check(exitCode == expectedExit, "exit code", std::to_string(exitCode));
         Check(storedAfter == expectedStored, "ProviderRegKey afterwards");
         return 0;

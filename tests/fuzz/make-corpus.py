@@ -12,6 +12,8 @@ SZ, EXPAND_SZ, MULTI_SZ, BINARY, DWORD, NONE, QWORD = 0, 4, 5, 6, 7, 8, 9
 OPEN, QUERY, INFO, ENUM, SET, DELETE, CLOSE, DIALOG = range(8)
 ACCESS_DENIED, FILE_NOT_FOUND, MORE_DATA, NO_MORE_ITEMS, INVALID_HANDLE, NAME_NOT_FOUND = range(6)
 ROOT, INSTALLED, ACTIVE, NO_TAIL = 1, 2, 4, 8
+ROOT_NOT_WRITABLE, INSTALLED_NOT_READABLE, ROOT_NOT_READABLE = 16, 32, 64
+USUAL = ROOT | INSTALLED | ACTIVE
 CANCEL, OK_AS_SHOWN, OK_ON = 0, 1, 2
 
 TWO = [(SZ, b"Beta", b"KeyB\0"), (SZ, b"Alpha", b"KeyA\0")]
@@ -21,7 +23,7 @@ def text(data):
     return struct.pack("<H", len(data)) + data
 
 
-def seed(flags=ROOT | INSTALLED | ACTIVE, active=(SZ, b"KeyB\0"), providers=TWO, faults=(),
+def seed(flags=USUAL, active=(SZ, b"KeyB\0"), providers=TWO, faults=(),
          change=(0, 0), tail=b"", action=CANCEL, item=-1):
     out = bytes([flags])
     if flags & ACTIVE:
@@ -45,7 +47,11 @@ SEEDS = {
     "clear-nothing-to-delete": seed(flags=ROOT | INSTALLED, tail=b"/d"),
     "known-name-then-ok": seed(tail=b"Alpha", action=OK_AS_SHOWN),
     "unknown-name": seed(tail=b"\"Alpha\""),
-    "no-tail": seed(flags=ROOT | INSTALLED | ACTIVE | NO_TAIL, action=OK_AS_SHOWN),
+    "no-tail": seed(flags=USUAL | NO_TAIL, action=OK_AS_SHOWN),
+    "root-not-writable": seed(flags=USUAL | ROOT_NOT_WRITABLE, tail=b"Alpha", action=OK_ON, item=1),
+    "root-not-writable-clear": seed(flags=USUAL | ROOT_NOT_WRITABLE, tail=b"/d"),
+    "installed-not-readable": seed(flags=USUAL | INSTALLED_NOT_READABLE),
+    "root-not-readable": seed(flags=USUAL | ROOT_NOT_READABLE, tail=b"/d"),
     "no-root-key": seed(flags=0, providers=[]),
     "no-installed-key": seed(flags=ROOT | ACTIVE, providers=[], tail=b"/d"),
     "active-key-dword": seed(active=(DWORD, b"\1\0\0\0")),
