@@ -55,7 +55,7 @@ def provider_reg_key(box):
     for line in proc.stdout.decode("cp437").splitlines():
         if line.startswith("    ProviderRegKey    "):
             kind, _, data = line[len("    ProviderRegKey    "):].partition("    ")
-            return repr(data) if kind == "REG_SZ" else f"{kind} {data}"
+            return f'"{data}"' if kind == "REG_SZ" else f"{kind} {data}"
     return "(unreadable)"
 
 
