@@ -125,6 +125,7 @@ struct Outcome {
     std::vector<std::string> debug;
     std::string stored; // ProviderRegKey's bytes, or "<absent>"
     std::vector<std::pair<std::string, std::string>> catalogue;
+    std::string current; // CurrentProviderKey; not compared when loading failed
     bool dialogOpened = false;
     std::vector<std::string> listed; // the dialog's items when it opened
     int preselected = -1;
@@ -144,6 +145,7 @@ Outcome Expect(const Scenario& s, const Site* failed, LONG code)
         return o;
     }
     const std::string current = effect == Effect::NoActiveKey ? "" : kActive;
+    o.current = current;
     std::map<std::string, std::string> catalogue;
     for (int i = 0; i < static_cast<int>(kEnumerated.size()); ++i) {
         if (effect == Effect::LosesProvider && failed->provider == i) {
@@ -226,6 +228,7 @@ protected:
         o.debug = fake::DebugOutput();
         o.stored = StoredProviderRegKey();
         o.catalogue.assign(InstalledProviders.begin(), InstalledProviders.end());
+        o.current = CurrentProviderKey;
         return o;
     }
 };
@@ -280,6 +283,8 @@ void CompareOutcome(const std::string& label, const Outcome& want, const Outcome
     Compare(label, "debug output", want.debug, got.debug);
     Compare(label, "ProviderRegKey", want.stored, got.stored);
     Compare(label, "catalogue", want.catalogue, got.catalogue);
+    if (want.exitCode != 3)
+        Compare(label, "active key", want.current, got.current);
     Compare(label, "dialog opened", want.dialogOpened, got.dialogOpened);
     Compare(label, "dialog list", want.listed, got.listed);
     Compare(label, "preselected item", want.preselected, got.preselected);
