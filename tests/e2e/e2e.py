@@ -242,6 +242,7 @@ def main():
             print(f"e2e: {status} {index:2d} {scenario.name} ({took:.1f} s)", flush=True)
             if problems:
                 print(f"      command line: {scenario.command_line()!r}")
+                print(f"      Wine's output: {os.path.join(artifacts, f'scenario-{index:02d}.stderr')}")
                 for problem in problems:
                     print(f"      {problem}")
                 failures.append(scenario.name)

@@ -241,19 +241,27 @@ class WineBox:
 
     def reg_query_tree(self, key=SCC_ROOT):
         """`reg query KEY /s` as a list of lines, or None when the key is
-        missing."""
-        proc = self.wine(["reg", "query", key, "/s"], check=False)
-        if proc.returncode != 0:
-            return None
-        text = proc.stdout.decode(OEM)
-        return [line for line in text.replace("\r\n", "\n").split("\n")]
+        missing. A failed query is tried once more, and its output kept in
+        reg-query-failures.log: a missing key fails both times."""
+        for attempt in range(2):
+            proc = self.wine(["reg", "query", key, "/s"], check=False)
+            if proc.returncode == 0:
+                text = proc.stdout.decode(OEM)
+                return text.replace("\r\n", "\n").split("\n")
+            with open(os.path.join(self.work_dir, "reg-query-failures.log"), "ab") as log:
+                log.write(b"--- exit %d\n%s\n%s\n" % (proc.returncode, proc.stdout, proc.stderr))
+            time.sleep(0.2)
+        return None
 
     # --- the dialog -----------------------------------------------------------
 
     def xdotool(self, *args, timeout=10, check=True):
-        proc = subprocess.run(["xdotool"] + list(args), env=self.env(), timeout=timeout,
-                              stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
-                              stderr=subprocess.PIPE)
+        try:
+            proc = subprocess.run(["xdotool"] + list(args), env=self.env(), timeout=timeout,
+                                  stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                                  stderr=subprocess.PIPE)
+        except subprocess.TimeoutExpired:
+            raise WineError(f"xdotool {' '.join(args)}: no answer after {timeout} s")
         if check and proc.returncode != 0:
             raise WineError(f"xdotool {' '.join(args)}: {proc.stderr.decode(errors='replace')}")
         return proc.stdout.decode().split()
