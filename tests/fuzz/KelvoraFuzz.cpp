@@ -243,7 +243,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                 fake::DeleteValue(kInstalled, *name);
         });
         break;
-    case 2: // a value vanishes between its name and its data
+    case 2: // a value vanishes in the middle of the enumeration
         fake::AfterCall(fake::Call::RegEnumValueA, [&] {
             if (++enumerations == 1 + argument % 8)
                 if (auto name = nthValueName(argument % 8))

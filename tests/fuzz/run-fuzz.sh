@@ -49,6 +49,11 @@ if [[ -z $(ls -A "$corpus") ]]; then
     cp "$here"/corpus/* "$corpus/"
 fi
 
+# File and line in sanitizer reports, where LLVM's symbolizer is installed.
+if [[ -z ${ASAN_SYMBOLIZER_PATH:-} && -x /usr/lib/llvm-14/bin/llvm-symbolizer ]]; then
+    export ASAN_SYMBOLIZER_PATH=/usr/lib/llvm-14/bin/llvm-symbolizer
+fi
+
 log="$work/fuzz.log"
 touch "$work/started"
 status=0
