@@ -39,7 +39,9 @@ int main(void)
 
     /* No application name: CreateProcessA finds the program in the command
      * line itself, as a shell or batch file would have it found. */
-    STARTUPINFOA startup = {sizeof startup};
+    STARTUPINFOA startup;
+    ZeroMemory(&startup, sizeof startup);
+    startup.cb = sizeof startup;
     PROCESS_INFORMATION process;
     if (!CreateProcessA(NULL, line, NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process)) {
         fprintf(stderr, "launch: CreateProcessA failed (%lu)\n", GetLastError());
