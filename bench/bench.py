@@ -230,11 +230,13 @@ HOST_SIZES = (10, 1000, 10000)
 
 def callgrind_total(path):
     """The instructions that callgrind counted, from its output file."""
+    # "summary:" near the top can read 0 when counting starts switched off;
+    # "totals:" at the end holds the count.
     with open(path) as f:
-        for line in f:
-            if line.startswith("totals:") or line.startswith("summary:"):
-                return int(line.split()[1])
-    sys.exit(f"bench: no totals in {path}")
+        totals = [int(line.split()[1]) for line in f if line.startswith("totals:")]
+    if not totals:
+        sys.exit(f"bench: no totals in {path}")
+    return totals[-1]
 
 
 def callgrind(workdir, n):
@@ -252,7 +254,7 @@ def callgrind(workdir, n):
 # --- Sizes ------------------------------------------------------------------
 
 def map_contributors(map_path):
-    """{input file: bytes} of the sections that the link kept (no .bss)."""
+    """{input file: bytes} of the sections that the link kept in the image."""
     with open(map_path, errors="replace") as f:
         text = f.read()
     text = text[text.index("Linker script and memory map"):]
@@ -272,7 +274,9 @@ def map_contributors(map_path):
             pending = alone.group(1) if alone else None
             continue
         section, size, source = whole
-        if section.startswith((".bss", "COMMON")):
+        # Only what the image holds: no .bss, and no debug sections of the
+        # runtime's objects (-s drops them).
+        if section.startswith((".bss", "COMMON", ".debug", ".stab", ".comment", ".note")):
             continue
         source = re.sub(r"^.*/", "", source.strip())
         sizes[source] = sizes.get(source, 0) + int(size, 16)
