@@ -23,6 +23,8 @@ if ((${#missing[@]})); then
     sudo_cmd=()
     [[ $(id -u) -eq 0 ]] || sudo_cmd=(sudo)
     "${sudo_cmd[@]}" apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends \
+    # With recommended packages: Wine needs its fonts and X libraries
+    # (fonts-wine, libxrender1, ...) to draw the dialog.
+    "${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq \
         "${missing[@]}" >/dev/null
 fi
