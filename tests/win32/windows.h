@@ -64,6 +64,7 @@ typedef INT_PTR (*DLGPROC)(HWND, UINT, WPARAM, LPARAM);
 #define WM_INITDIALOG 0x0110
 #define WM_COMMAND    0x0111
 #define WM_CLOSE      0x0010
+#define WM_SETREDRAW  0x000B
 
 #define IDOK     1
 #define IDCANCEL 2
