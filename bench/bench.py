@@ -470,8 +470,8 @@ def measure_and_report(args, wine, kelvora, floor, floor_gui):
     emit(f"- 10,000 providers add {ms(added)} to the dialog's opening. A `/d` run over the same "
          f"registry (start-up and LoadProviders, no dialog) grows by {ms(loading)}: reading the "
          f"providers (20,000 registry calls through the Wine server) is "
-         f"{min(100, round(100 * loading / added)) if added > 0 else 100}% of what they add, "
-         "filling and showing the list the rest.")
+         f"{min(100, round(100 * loading / added)) if added > 0 else 100}% of what they add "
+         "(the rest, if any, is filling and showing the list).")
     emit()
 
     emit("## Loading and listing on the host stand-in (callgrind, instructions)")
