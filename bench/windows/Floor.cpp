@@ -4,13 +4,9 @@
 // DLL. Nothing can clear the provider for less on the same platform.
 #include <windows.h>
 
+#include "DeleteProviderRegKey.h"
+
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int)
 {
-    HKEY root;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\SourceCodeControlProvider", 0, KEY_WRITE,
-                      &root) != ERROR_SUCCESS)
-        return 1;
-    LONG status = RegDeleteValueA(root, "ProviderRegKey");
-    RegCloseKey(root);
-    return status == ERROR_SUCCESS ? 0 : 1;
+    return DeleteProviderRegKey();
 }

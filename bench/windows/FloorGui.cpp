@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "DeleteProviderRegKey.h"
+
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int show)
 {
     // Never true (the show state is never this), but the calls keep both
@@ -12,11 +14,5 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int show)
         InitCommonControls();
         return GetDlgItem(nullptr, 0) != nullptr;
     }
-    HKEY root;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\SourceCodeControlProvider", 0, KEY_WRITE,
-                      &root) != ERROR_SUCCESS)
-        return 1;
-    LONG status = RegDeleteValueA(root, "ProviderRegKey");
-    RegCloseKey(root);
-    return status == ERROR_SUCCESS ? 0 : 1;
+    return DeleteProviderRegKey();
 }
